@@ -111,6 +111,7 @@ namespace {
 
 struct process_client {
     library lib;
+    std::u16string name = default_library_name();
     functions installed{};
     bool has_installed = false;
     bool tried = false;
@@ -130,7 +131,7 @@ const functions* client() {
         return &c.installed;
     if (!c.tried) {
         c.tried = true;
-        if (!c.lib.open(default_library_name()))
+        if (!c.lib.open(c.name))
             c.error = c.lib.error();
     }
     return c.lib.is_open() ? &c.lib.table() : nullptr;
@@ -142,6 +143,20 @@ void install_client(const functions& table) {
     auto& c = the_client();
     c.installed = table;
     c.has_installed = true;
+}
+
+} // namespace oci
+
+namespace oci {
+
+void reset_client(std::u16string_view library_name) {
+    auto& c = the_client();
+    c.lib.close();
+    c.installed = functions{};
+    c.has_installed = false;
+    c.tried = false;
+    c.error.clear();
+    c.name = std::u16string(library_name);
 }
 
 } // namespace oci

@@ -50,4 +50,7 @@ const std::string& client_error();
 // Makes every later client() return this table. For a client linked statically into the process.
 void install_client(const functions& table);
 
+// Forgets an installed table and an earlier load: the next client() loads the library of that name.
+void reset_client(std::u16string_view library_name = default_library_name());
+
 } // namespace oci
