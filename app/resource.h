@@ -1,0 +1,32 @@
+// Resource and control ids.
+#pragma once
+
+#define IDR_MAINFRAME 128
+#define IDD_MENDWICK_DIALOG 102
+#define IDB_SEARCH 131
+#define IDB_COMPILE 132
+#define IDB_CONNECTION 133
+
+#define IDC_MESSAGES 1001
+#define IDC_SEARCH_INVALIDS 1002
+#define IDC_COMPILE_INVALIDS 1003
+#define IDC_CONNECTION 1004
+#define IDC_VERSION_LINK 1005
+
+// The logon dialog.
+#define IDD_CONNECT 133
+#define IDC_USER 134
+#define IDC_PASSWORD 135
+#define IDC_SAVE_PASSWORD 136
+#define IDC_TEST_CONNECTION 137
+#define IDC_DATABASE 138
+#define IDC_CONNECT_AS 139
+#define IDC_CONNECTIONS 140
+#define IDC_OCI_PATH 141
+#define IDC_OCI_VERSION 142
+#define IDC_ORACLE_HOME 143
+#define IDB_CHECK 150
+#define IDB_CROSS 151
+#define IDB_PLUG 152
+
+#define AFX_IDS_APP_TITLE 57344
