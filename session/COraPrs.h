@@ -6,7 +6,7 @@
 #include "oralib/connection.h"
 #include "oralib/resultset.h"
 #include "session_ui.h"
-#include "settings/CSQLConnection.h"
+#include "settings/sql_connection.h"
 
 #include <string>
 

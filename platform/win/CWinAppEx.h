@@ -5,6 +5,10 @@
 #include "registry_profile.h"
 
 #include <windows.h>
+// The profile functions keep their own names, not the Windows header's ANSI/Unicode macros.
+#undef GetProfileString
+#undef WriteProfileString
+#undef GetProfileInt
 
 #include <string>
 

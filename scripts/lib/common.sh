@@ -88,6 +88,15 @@ start_wine() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         wineboot -i >/dev/null 2>&1
     fi
+    # Windows run inside Wine's virtual desktop: no window manager is needed, Wine does not wait for
+    # one (hiding a top-level window of the X server's own takes two seconds without it), and a
+    # screenshot shows frames and captions.
+    if ! grep -q 'Explorer\\\\Desktops' "$WINEPREFIX/user.reg" 2>/dev/null; then
+        wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+        wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
+        wineserver -k >/dev/null 2>&1
+        wineserver -w >/dev/null 2>&1
+    fi
     wineserver -p >/dev/null 2>&1
 }
 
