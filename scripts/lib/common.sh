@@ -6,7 +6,7 @@ BUILD="$ROOT/build"
 JOBS="${JOBS:-2}"
 
 # Debian packages the build and the tests need.
-MENDWICK_PACKAGES=(cmake make g++ googletest libgtest-dev g++-mingw-w64-x86-64-posix wine64 xvfb xauth
+MENDWICK_PACKAGES=(cmake make g++ googletest libgtest-dev g++-mingw-w64-x86-64-posix wine64 fonts-wine libfreetype6 xvfb xauth
                    x11-apps imagemagick)
 
 install_missing() {

@@ -87,7 +87,7 @@ TEST_F(MainWindow, TemplateGivesCaptionControlsAndPlaces) {
         {IDC_COMPILE_INVALIDS, u"Button", u"Compile Invalids"},
         {IDC_CONNECTION, u"Button", u"Connection"},
         {IDC_MESSAGES, u"SysListView32", u""},
-        {IDC_VERSION_LINK, u"Button", u"Version 1.0. Copyright (C) 2026 Tolvera Software. All rights reserved."},
+        {IDC_VERSION_LINK, u"Button", u"Version 1.0. (C) 2026 Tolvera Software"},
     };
     for (const auto& c : controls) {
         HWND h = item(c.id);
@@ -247,6 +247,26 @@ TEST(MainWindowModal, EnterAndEscapeDoNothing) {
     EXPECT_TRUE(open_after_keys);
     EXPECT_EQ(prompt.calls, 0);
     EXPECT_EQ(result, IDCANCEL) << "the close box ends the modal run";
+}
+
+} // namespace
+
+#include "snapshot.h"
+
+namespace {
+
+TEST(Snapshot, MainWindow) {
+    INITCOMMONCONTROLSEX icc{8, 0xFF};
+    InitCommonControlsEx(&icc);
+    CMendwickDlg dlg;
+    ASSERT_TRUE(dlg.Create());
+    SetWindowPos(dlg.m_hWnd, nullptr, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    pump();
+    snapshot("main-window");
+    ShowMessage(dlg.Messages(), u"SYSTEM@DEMO connected...", 0xFF0000);
+    pump();
+    snapshot("main-window-message");
+    dlg.DestroyWindow();
 }
 
 } // namespace
