@@ -1,12 +1,13 @@
 #include "CMendwickDlg.h"
 
 #include "resource.h"
-#include "session/scripts.h"
 
 CMendwickDlg::CMendwickDlg(HWND parent)
     : CDialogEx(IDD_MENDWICK_DIALOG, parent),
       icon_(static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, 0,
-                                          0, LR_DEFAULTSIZE | LR_SHARED))) {}
+                                          0, LR_DEFAULTSIZE | LR_SHARED))) {
+    session_.SetLogonPrompt(&logon_dialog_);
+}
 
 CMendwickDlg::~CMendwickDlg() = default;
 
@@ -33,6 +34,7 @@ std::u16string CMendwickDlg::AboutPageUrl() {
 
 BOOL CMendwickDlg::OnInitDialog() {
     CDialogEx::OnInitDialog();
+    logon_dialog_.SetParent(m_hWnd);
     SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
 
@@ -141,20 +143,12 @@ void CMendwickDlg::OnSearchInvalids() {
     if (!session_.EnsureConnected())
         return;
     SetTitle(session_.ConnectedTitle());
-    messages_.SetTextColor(colour_red);
-    session_.statement_text = search_query;
-    if (!session_.RunStatement(messages_))
-        ShowMessage(messages_, session_.PrivilegesMessage(), colour_red);
+    session_.SearchInvalids(messages_);
 }
 
 void CMendwickDlg::OnCompileInvalids() {
     if (!session_.EnsureConnected())
         return;
     SetTitle(session_.ConnectedTitle());
-    session_.EnableOutput();
-    messages_.SetTextColor(colour_green);
-    session_.statement_text = recompile_script;
-    if (!session_.RunStatement(messages_))
-        ShowMessage(messages_, session_.PrivilegesMessage(), colour_red);
-    session_.DisableOutput();
+    session_.CompileInvalids(messages_);
 }

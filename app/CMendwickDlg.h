@@ -5,6 +5,7 @@
 #include "CListCtrl.h"
 #include "CMFCButton.h"
 #include "CMFCLinkCtrl.h"
+#include "win/CConnectDlg.h"
 #include "session/COraPrs.h"
 
 class CMendwickDlg : public CDialogEx {
@@ -48,6 +49,7 @@ private:
 
     HICON icon_;
     COraPrs session_;
+    CConnectDlgPrompt logon_dialog_;
     CMFCButton search_;
     CMFCButton compile_;
     CMFCButton connection_;

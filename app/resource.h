@@ -30,3 +30,7 @@
 #define IDB_PLUG 152
 
 #define AFX_IDS_APP_TITLE 57344
+
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif

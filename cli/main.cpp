@@ -1,6 +1,5 @@
 // mendwick-cli: the window's three commands from a command line, for scheduled and scripted runs.
 #include "session/COraPrs.h"
-#include "session/scripts.h"
 #include "settings/connection_list.h"
 #include "profile.h"
 #include "text.h"
@@ -248,21 +247,10 @@ int main(int argc, char** argv) {
         if (command == "connect") {
             ShowMessage(list, session.ConnectedMessage(), colour_blue);
         } else if (command == "search") {
-            list.SetTextColor(colour_red);
-            session.statement_text = search_query;
-            if (!session.RunStatement(list)) {
-                ShowMessage(list, session.PrivilegesMessage(), colour_red);
+            if (!session.SearchInvalids(list))
                 status = statement_failed;
-            }
-        } else {
-            session.EnableOutput();
-            list.SetTextColor(colour_green);
-            session.statement_text = recompile_script;
-            if (!session.RunStatement(list)) {
-                ShowMessage(list, session.PrivilegesMessage(), colour_red);
-                status = statement_failed;
-            }
-            session.DisableOutput();
+        } else if (!session.CompileInvalids(list)) {
+            status = statement_failed;
         }
         list.Print(std::cout);
     }

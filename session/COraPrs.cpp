@@ -163,6 +163,26 @@ std::u16string COraPrs::GetColumnText(oralib::resultset& rs, std::u16string_view
     return text;
 }
 
+bool COraPrs::SearchInvalids(CMessageList& list) {
+    list.SetTextColor(colour_red);
+    statement_text = search_query;
+    if (RunStatement(list))
+        return true;
+    ShowMessage(list, PrivilegesMessage(), colour_red);
+    return false;
+}
+
+bool COraPrs::CompileInvalids(CMessageList& list) {
+    EnableOutput();
+    list.SetTextColor(colour_green);
+    statement_text = recompile_script;
+    bool ran = RunStatement(list);
+    if (!ran)
+        ShowMessage(list, PrivilegesMessage(), colour_red);
+    DisableOutput();
+    return ran;
+}
+
 void COraPrs::EnableOutput() {
     try {
         std::unique_ptr<oralib::statement> stmt(connection_ptr->prepare(enable_output_block, -1));

@@ -38,6 +38,11 @@ public:
     void FillFromResultSet(CMessageList& list, oralib::resultset& rs);
     std::u16string GetColumnText(oralib::resultset& rs, std::u16string_view name);
 
+    // The work of the search and recompile commands once the session is connected: false when the
+    // statement failed and the privileges message was shown.
+    bool SearchInvalids(CMessageList& list);
+    bool CompileInvalids(CMessageList& list);
+
     void EnableOutput();
     void ReadOutput(CMessageList& list);
     void DisableOutput();
