@@ -142,10 +142,14 @@ value call_function(const expr& e, eval_env& env) {
         const std::vector<std::size_t> cs = char_starts(s);
         const long have = static_cast<long>(cs.size()) - 1;
         if (have >= n) return text_or_null(s.substr(0, cs[static_cast<std::size_t>(n)]));
+        // repeat the pad character by character until the text is n characters long
+        const std::vector<std::size_t> ps = char_starts(pad);
+        const std::size_t pad_chars = ps.size() - 1;
         std::string fill;
-        while (static_cast<long>(char_starts(fill).size()) - 1 < n - have) fill += pad;
-        const std::vector<std::size_t> fs = char_starts(fill);
-        fill = fill.substr(0, fs[static_cast<std::size_t>(n - have)]);
+        for (long k = 0; k < n - have; ++k) {
+            const std::size_t c = static_cast<std::size_t>(k) % pad_chars;
+            fill.append(pad, ps[c], ps[c + 1] - ps[c]);
+        }
         return value::make_text(f == "LPAD" ? fill + s : s + fill);
     }
     if (f == "ABS") return value::make_number(std::fabs(as_number(x)));
