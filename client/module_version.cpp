@@ -26,7 +26,8 @@ bool CModuleVersion::LoadFromModule(std::u16string_view module) {
     std::memcpy(&fixed, data, sizeof fixed);
     static_cast<platform::fixed_file_info&>(*this) = fixed;
 
-    if (system_->query_version_value(*version_data_, u"\\VarFileInfo\\Translation", data, bytes) && bytes >= 4) {
+    if (system_->query_version_value(*version_data_, u"\\VarFileInfo\\Translation", data, bytes) &&
+        bytes >= 4) {
         translation_.language = static_cast<std::uint16_t>(data[0] | (data[1] << 8));
         translation_.code_page = static_cast<std::uint16_t>(data[2] | (data[3] << 8));
     }

@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr std::size_t path_buffer = 260;     // characters
+constexpr std::size_t path_buffer = 260;          // characters
 constexpr std::size_t machine_value_buffer = 520; // bytes
 constexpr std::u16string_view oracle_root = u"SOFTWARE\\ORACLE";
 
@@ -21,7 +21,9 @@ CTNS::CTNS() : system_(&platform::client_system::real()) {}
 
 CTNS::CTNS(const platform::client_system& system) : system_(&system) {}
 
-std::u16string CTNS::ClientModuleName() { return oci::default_library_name(); }
+std::u16string CTNS::ClientModuleName() {
+    return oci::default_library_name();
+}
 
 std::u16string CTNS::GetClientVersion() const {
     CModuleVersion version(*system_);

@@ -15,7 +15,9 @@ namespace platform {
 
 namespace {
 
-std::string narrow(std::u16string_view s) { return to_narrow(s.substr(0, s.find(u'\0'))); }
+std::string narrow(std::u16string_view s) {
+    return to_narrow(s.substr(0, s.find(u'\0')));
+}
 
 std::u16string basename_of(const std::u16string& path) {
     size_t slash = path.find_last_of(u'/');
@@ -109,7 +111,8 @@ public:
             size_t start = 0;
             for (;;) {
                 size_t colon = list.find(':', start);
-                dirs.push_back(list.substr(start, colon == std::string::npos ? std::string::npos : colon - start));
+                dirs.push_back(
+                    list.substr(start, colon == std::string::npos ? std::string::npos : colon - start));
                 if (colon == std::string::npos)
                     break;
                 start = colon + 1;

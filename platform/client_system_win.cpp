@@ -12,8 +12,12 @@ namespace platform {
 
 namespace {
 
-std::u16string z(std::u16string_view s) { return std::u16string(s.substr(0, s.find(u'\0'))); }
-const wchar_t* w(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+std::u16string z(std::u16string_view s) {
+    return std::u16string(s.substr(0, s.find(u'\0')));
+}
+const wchar_t* w(const std::u16string& s) {
+    return reinterpret_cast<const wchar_t*>(s.c_str());
+}
 
 // Windows' own limit for a path in the fixed buffers used here.
 constexpr DWORD path_buffer = MAX_PATH;
@@ -108,7 +112,8 @@ public:
         std::u16string name = z(file);
         std::vector<wchar_t> buffer(capacity ? capacity : 1);
         wchar_t* part = nullptr;
-        DWORD n = SearchPathW(nullptr, w(name), nullptr, static_cast<DWORD>(buffer.size()), buffer.data(), &part);
+        DWORD n =
+            SearchPathW(nullptr, w(name), nullptr, static_cast<DWORD>(buffer.size()), buffer.data(), &part);
         if (n > 0 && n < buffer.size()) {
             path.assign(reinterpret_cast<const char16_t*>(buffer.data()), n);
             file_part = part ? static_cast<std::size_t>(part - buffer.data()) : n;
@@ -146,8 +151,9 @@ public:
     }
 
     std::unique_ptr<byte_reader> open_file(std::u16string_view path) const override {
-        HANDLE h = CreateFileW(w(z(path)), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        HANDLE h =
+            CreateFileW(w(z(path)), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
         if (h == INVALID_HANDLE_VALUE)
             return nullptr;
         return std::make_unique<win_file_reader>(h);
@@ -161,8 +167,8 @@ public:
         std::vector<std::uint8_t> buffer(capacity);
         DWORD type = 0;
         DWORD size = static_cast<DWORD>(capacity);
-        LONG rc = RegQueryValueExW(k.get(), w(z(name)), nullptr, &type, buffer.empty() ? nullptr : buffer.data(),
-                                   &size);
+        LONG rc = RegQueryValueExW(k.get(), w(z(name)), nullptr, &type,
+                                   buffer.empty() ? nullptr : buffer.data(), &size);
         if (rc == ERROR_MORE_DATA)
             return value_status::more_data;
         if (rc != ERROR_SUCCESS)
@@ -175,14 +181,15 @@ public:
 
     bool machine_subkeys(std::u16string_view key, std::vector<std::u16string>& names) const override {
         reg_key k;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, w(z(key)), 0, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE, k.out()) !=
-            ERROR_SUCCESS)
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, w(z(key)), 0, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE,
+                          k.out()) != ERROR_SUCCESS)
             return false;
         std::vector<std::u16string> found;
         for (DWORD index = 0;; ++index) {
             wchar_t name[256]; // key names are at most 255 characters
             DWORD length = 256;
-            if (RegEnumKeyExW(k.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            if (RegEnumKeyExW(k.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
                 break;
             found.emplace_back(reinterpret_cast<const char16_t*>(name), length);
         }

@@ -16,7 +16,9 @@ namespace {
 // A damaged or foreign file larger than this is not read; the profile then starts empty.
 constexpr off_t max_file_size = 256 * 1024 * 1024;
 
-std::u16string up_to_nul(std::u16string_view text) { return std::u16string(text.substr(0, text.find(u'\0'))); }
+std::u16string up_to_nul(std::u16string_view text) {
+    return std::u16string(text.substr(0, text.find(u'\0')));
+}
 
 void put_escape(std::string& out, char16_t c) {
     static const char hex[] = "0123456789ABCDEF";
@@ -157,7 +159,8 @@ void file_profile::refresh() {
         return;
     struct stat st;
     bool exists = !path_.empty() && ::stat(path_.c_str(), &st) == 0;
-    long long mtime = exists ? static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec : 0;
+    long long mtime =
+        exists ? static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec : 0;
     if (loaded_ && exists == seen_exists_ &&
         (!exists || (st.st_dev == seen_dev_ && st.st_ino == seen_ino_ && st.st_size == seen_size_ &&
                      mtime == seen_mtime_ns_)))

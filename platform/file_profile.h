@@ -49,7 +49,7 @@ private:
         int number = 0;
     };
     struct named_values {
-        std::u16string name; // as first written
+        std::u16string name;                                               // as first written
         std::map<std::u16string, std::pair<std::u16string, value>> values; // key: name in capitals
     };
 

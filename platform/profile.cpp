@@ -12,9 +12,13 @@ namespace {
 profile* running = nullptr;
 }
 
-profile* running_profile() { return running; }
+profile* running_profile() {
+    return running;
+}
 
-void set_running_profile(profile* p) { running = p; }
+void set_running_profile(profile* p) {
+    running = p;
+}
 
 std::unique_ptr<profile> open_user_profile(std::u16string_view company, std::u16string_view application) {
 #ifdef _WIN32

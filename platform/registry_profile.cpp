@@ -9,7 +9,9 @@ namespace platform {
 
 namespace {
 
-const wchar_t* w(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+const wchar_t* w(const std::u16string& s) {
+    return reinterpret_cast<const wchar_t*>(s.c_str());
+}
 
 class reg_key {
 public:
@@ -28,7 +30,9 @@ private:
     HKEY h_ = nullptr;
 };
 
-std::u16string up_to_nul(std::u16string_view text) { return std::u16string(text.substr(0, text.find(u'\0'))); }
+std::u16string up_to_nul(std::u16string_view text) {
+    return std::u16string(text.substr(0, text.find(u'\0')));
+}
 
 } // namespace
 
@@ -45,8 +49,8 @@ static bool open_section(const std::u16string& company, const std::u16string& pr
     if (company.empty() || section.empty())
         return false;
     std::u16string path = profile_path + u"\\" + up_to_nul(section);
-    return RegCreateKeyExW(HKEY_CURRENT_USER, w(path), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
-                           nullptr, key.out(), nullptr) == ERROR_SUCCESS;
+    return RegCreateKeyExW(HKEY_CURRENT_USER, w(path), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                           KEY_READ | KEY_WRITE, nullptr, key.out(), nullptr) == ERROR_SUCCESS;
 }
 
 std::u16string registry_profile::GetProfileString(std::u16string_view section, std::u16string_view entry,
@@ -60,7 +64,8 @@ std::u16string registry_profile::GetProfileString(std::u16string_view section, s
     for (int round = 0; round < 4; ++round) {
         DWORD type = 0;
         DWORD size = static_cast<DWORD>(data.size());
-        LONG rc = RegQueryValueExW(key.get(), w(name), nullptr, &type, data.empty() ? nullptr : data.data(), &size);
+        LONG rc =
+            RegQueryValueExW(key.get(), w(name), nullptr, &type, data.empty() ? nullptr : data.data(), &size);
         if (rc == ERROR_MORE_DATA || (rc == ERROR_SUCCESS && data.empty() && size > 0)) {
             data.resize(size + sizeof(wchar_t));
             continue;
@@ -82,8 +87,8 @@ bool registry_profile::WriteProfileString(std::u16string_view section, std::u16s
         return false;
     std::u16string text = up_to_nul(value);
     DWORD bytes = static_cast<DWORD>((text.size() + 1) * sizeof(char16_t));
-    return RegSetValueExW(key.get(), w(up_to_nul(entry)), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                          bytes) == ERROR_SUCCESS;
+    return RegSetValueExW(key.get(), w(up_to_nul(entry)), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(text.c_str()), bytes) == ERROR_SUCCESS;
 }
 
 int registry_profile::GetProfileInt(std::u16string_view section, std::u16string_view entry, int fallback) {
@@ -93,7 +98,8 @@ int registry_profile::GetProfileInt(std::u16string_view section, std::u16string_
     DWORD type = 0;
     DWORD value = 0;
     DWORD size = sizeof(value);
-    LONG rc = RegQueryValueExW(key.get(), w(up_to_nul(entry)), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    LONG rc = RegQueryValueExW(key.get(), w(up_to_nul(entry)), nullptr, &type,
+                               reinterpret_cast<BYTE*>(&value), &size);
     if (rc != ERROR_SUCCESS || type != REG_DWORD || size != sizeof(value))
         return fallback;
     return static_cast<int>(value);

@@ -58,7 +58,10 @@ const CSQLConnection* CConnectionList::FindConnection(const CSQLConnection& conn
 void CConnectionList::RemoveConnection(const CSQLConnection& connection) {
     // Copied first: `connection` may be one of the entries about to go.
     CSQLConnection key = connection;
-    std::erase_if(entries_, [&](const std::unique_ptr<CSQLConnection>& e) { return e->IsSameConnection(key); });
+    std::erase_if(entries_,
+                  [&](const std::unique_ptr<CSQLConnection>& e) { return e->IsSameConnection(key); });
 }
 
-void CConnectionList::ClearConnections() { entries_.clear(); }
+void CConnectionList::ClearConnections() {
+    entries_.clear();
+}

@@ -19,9 +19,10 @@ public:
     };
 
     // Tables.
-    std::map<std::u16string, std::u16string> modules;        // module name -> file name
+    std::map<std::u16string, std::u16string> modules; // module name -> file name
     std::set<std::u16string> unreadable_module_names;
-    std::map<std::u16string, std::map<std::u16string, std::vector<std::uint8_t>>> versions; // file -> sub-block
+    std::map<std::u16string, std::map<std::u16string, std::vector<std::uint8_t>>>
+        versions;                 // file -> sub-block
     std::u16string search_result; // empty: not found
     std::size_t search_length_override = 0;
     std::u16string cwd;
@@ -56,7 +57,8 @@ public:
             reg_string(path, u"TNS_ADMIN", tns_admin);
     }
 
-    platform::module_lookup loaded_module_path(std::u16string_view module, std::u16string& path) const override {
+    platform::module_lookup loaded_module_path(std::u16string_view module,
+                                               std::u16string& path) const override {
         std::u16string name = platform::ascii_upper(module);
         if (unreadable_module_names.count(name))
             return platform::module_lookup::no_file_name;
@@ -148,7 +150,8 @@ public:
     }
 
     platform::value_status query_machine_value(std::u16string_view path, std::u16string_view name,
-                                               std::size_t capacity, platform::machine_value& value) const override {
+                                               std::size_t capacity,
+                                               platform::machine_value& value) const override {
         auto k = registry.find(platform::ascii_upper(path));
         if (k == registry.end())
             return platform::value_status::no_key;

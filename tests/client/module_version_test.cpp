@@ -52,7 +52,8 @@ TEST(ModuleVersion, VersionTextByResourceShape) {
          u"12.2.0.1.0 Production"},
         {"only the second translation has the table",
          {{u"\\", root(0xFEEF04BD)},
-          {u"\\VarFileInfo\\Translation", [] {
+          {u"\\VarFileInfo\\Translation",
+           [] {
                auto t = translation(0x0407, 1200);
                auto u = translation(0x0409, 1252);
                t.insert(t.end(), u.begin(), u.end());
@@ -84,7 +85,8 @@ TEST(ModuleVersion, VersionTextByResourceShape) {
           {u"\\StringFileInfo\\040904e4\\FileVersion", text(u"3.0")}},
          u"3.0"},
         {"text without its NUL, and text after a NUL",
-         {{u"\\", root(0xFEEF04BD)}, {u"\\StringFileInfo\\040904e4\\FileVersion", text(std::u16string(u"4.0\0x", 5), false)}},
+         {{u"\\", root(0xFEEF04BD)},
+          {u"\\StringFileInfo\\040904e4\\FileVersion", text(std::u16string(u"4.0\0x", 5), false)}},
          u"4.0"},
         {"empty version text",
          {{u"\\", root(0xFEEF04BD)}, {u"\\StringFileInfo\\040904e4\\FileVersion", text(u"")}},
@@ -94,7 +96,8 @@ TEST(ModuleVersion, VersionTextByResourceShape) {
          u"Not found"},
         {"no root block", {{u"\\StringFileInfo\\040904e4\\FileVersion", text(u"5.0")}}, u"Not found"},
         {"root block too short",
-         {{u"\\", [] {
+         {{u"\\",
+           [] {
                auto r = root(0xFEEF04BD);
                r.resize(40);
                return r;

@@ -37,8 +37,8 @@ TEST(HomeMatch, HomeWithBinIsTheClientDirectoryIgnoringTheCaseOfAToZ) {
     } cases[] = {
         {u"C:\\oracle\\product\\12.2.0\\client_1", u"C:\\oracle\\product\\12.2.0\\client_1\\BIN\\", true},
         {u"c:\\ORACLE\\Client", u"C:\\oracle\\client\\bin\\", true},
-        {u"C:\\oracle\\client\\", u"C:\\oracle\\client\\BIN\\", false},   // doubled separator
-        {u"C:\\oracle\\client", u"C:\\oracle\\client\\BIN", false},       // no trailing separator
+        {u"C:\\oracle\\client\\", u"C:\\oracle\\client\\BIN\\", false},  // doubled separator
+        {u"C:\\oracle\\client", u"C:\\oracle\\client\\BIN", false},      // no trailing separator
         {u"C:\\PROGRA~1\\ora", u"C:\\Program Files\\ora\\BIN\\", false}, // another spelling of the path
         {u"C:\\ora", u"C:\\\\ora\\BIN\\", false},
         {u"C:\\\u00c9ora", u"C:\\\u00e9ora\\BIN\\", false}, // only A-Z fold
@@ -110,8 +110,8 @@ TEST(OracleHomeName, FirstHomeThatHoldsTheClientAndHasAName) {
     } cases[] = {
         {"one matching home",
          [](fake_system& s) { s.home(u"KEY_client1", u"C:\\APP\\CLIENT_1", u"OraClient1"); }, u"OraClient1"},
-        {"a home of another directory",
-         [](fake_system& s) { s.home(u"KEY_db", u"C:\\app\\db_1", u"OraDb"); }, u""},
+        {"a home of another directory", [](fake_system& s) { s.home(u"KEY_db", u"C:\\app\\db_1", u"OraDb"); },
+         u""},
         {"two matching homes: the first in the listing decides",
          [](fake_system& s) {
              s.home(u"KEY_first", u"C:\\app\\client_1", u"First");
@@ -130,12 +130,13 @@ TEST(OracleHomeName, FirstHomeThatHoldsTheClientAndHasAName) {
              s.home(u"KEY_real", u"C:\\app\\client_1", u"Real");
          },
          u"Real"},
-        {"any key name counts here",
-         [](fake_system& s) { s.home(u"ODP.NET", u"C:\\app\\client_1", u"Odp"); }, u"Odp"},
+        {"any key name counts here", [](fake_system& s) { s.home(u"ODP.NET", u"C:\\app\\client_1", u"Odp"); },
+         u"Odp"},
         {"a name stored as REG_EXPAND_SZ is absent",
          [](fake_system& s) {
              s.home(u"KEY_a", u"C:\\app\\client_1");
-             s.reg_string(u"SOFTWARE\\ORACLE\\KEY_a", u"ORACLE_HOME_NAME", u"Expand", platform::reg_expand_sz);
+             s.reg_string(u"SOFTWARE\\ORACLE\\KEY_a", u"ORACLE_HOME_NAME", u"Expand",
+                          platform::reg_expand_sz);
          },
          u""},
         {"a name of 259 characters is absent, of 258 present",

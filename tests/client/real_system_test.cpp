@@ -25,7 +25,9 @@ namespace {
 
 using names = std::vector<std::u16string>;
 
-std::u16string text_of(const fs::path& p) { return p.u16string(); }
+std::u16string text_of(const fs::path& p) {
+    return p.u16string();
+}
 
 void write_file(const fs::path& p, const std::string& content) {
     fs::create_directories(p.parent_path());
@@ -34,13 +36,19 @@ void write_file(const fs::path& p, const std::string& content) {
 
 // Environment variables and the working directory as the system sees them, put back afterwards.
 #ifdef _WIN32
-const wchar_t* w(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
-std::optional<std::u16string> get_env(const char16_t* name) { return platform::client_system::real().environment(name); }
+const wchar_t* w(const std::u16string& s) {
+    return reinterpret_cast<const wchar_t*>(s.c_str());
+}
+std::optional<std::u16string> get_env(const char16_t* name) {
+    return platform::client_system::real().environment(name);
+}
 void set_env(const char16_t* name, const std::optional<std::u16string>& value) {
     SetEnvironmentVariableW(reinterpret_cast<const wchar_t*>(name), value ? w(*value) : nullptr);
 }
 #else
-std::optional<std::u16string> get_env(const char16_t* name) { return platform::client_system::real().environment(name); }
+std::optional<std::u16string> get_env(const char16_t* name) {
+    return platform::client_system::real().environment(name);
+}
 void set_env(const char16_t* name, const std::optional<std::u16string>& value) {
     std::string n = platform::to_narrow(name);
     if (value)
@@ -168,7 +176,8 @@ TEST_F(real_system, ClientFoundOnTheSearchPath) {
 
 TEST_F(real_system, LoadedModulesAreTheMappedFiles) {
     std::u16string path;
-    ASSERT_EQ(platform::client_system::real().loaded_module_path(u"libc.so", path), platform::module_lookup::found);
+    ASSERT_EQ(platform::client_system::real().loaded_module_path(u"libc.so", path),
+              platform::module_lookup::found);
     EXPECT_TRUE(fs::exists(fs::path(platform::to_narrow(path))));
     EXPECT_EQ(platform::client_system::real().loaded_module_path(u"libnothing.so", path),
               platform::module_lookup::not_loaded);
@@ -209,7 +218,8 @@ void write_patched_copy(const fs::path& from, const fs::path& to) {
     std::string bytes((std::istreambuf_iterator<char>(in)), {});
     const std::string signature("\xBD\x04\xEF\xFE", 4);
     size_t patched = 0;
-    for (size_t at = bytes.find(signature); at != std::string::npos; at = bytes.find(signature, at + 4), ++patched)
+    for (size_t at = bytes.find(signature); at != std::string::npos;
+         at = bytes.find(signature, at + 4), ++patched)
         bytes[at] = '\xBC';
     ASSERT_GT(patched, 0u);
     write_file(to, bytes);
@@ -285,7 +295,8 @@ TEST_F(real_system, ClientVersionAndPathOfTheLoadedOciDll) {
 }
 
 TEST_F(real_system, SearchPathFindsAFileOnPath) {
-    std::u16string name = u"mendwick_probe_" + fs::path(std::to_string(GetCurrentProcessId())).u16string() + u".dll";
+    std::u16string name =
+        u"mendwick_probe_" + fs::path(std::to_string(GetCurrentProcessId())).u16string() + u".dll";
     write_file(root / "probe" / fs::path(name), "x");
     prepend_to_search_path(root / "probe");
     std::u16string found;
@@ -344,11 +355,13 @@ protected:
         }
         real_system::TearDown();
     }
-    void value(const std::u16string& key, const char16_t* name, const std::u16string& text, DWORD type = REG_SZ) {
+    void value(const std::u16string& key, const char16_t* name, const std::u16string& text,
+               DWORD type = REG_SZ) {
         HKEY h = nullptr;
         std::u16string path = u"SOFTWARE\\ORACLE\\" + key;
-        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, w(path), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(
+            RegCreateKeyExW(HKEY_LOCAL_MACHINE, w(path), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr),
+            ERROR_SUCCESS);
         if (name) {
             ASSERT_EQ(RegSetValueExW(h, reinterpret_cast<const wchar_t*>(name), 0, type,
                                      reinterpret_cast<const BYTE*>(text.c_str()),

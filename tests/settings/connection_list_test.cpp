@@ -17,13 +17,15 @@ std::u16string num(const char16_t* name, int i) {
     return out;
 }
 
-void put_record(fake_profile& p, int i, std::u16string user, std::u16string database, std::u16string name = {}) {
+void put_record(fake_profile& p, int i, std::u16string user, std::u16string database,
+                std::u16string name = {}) {
     p.put(section, num(u"User", i), user);
     p.put(section, num(u"Database", i), database);
     p.put(section, num(u"Name", i), name);
 }
 
-CSQLConnection descriptor(fake_profile& p, std::u16string user, std::u16string database, std::u16string name = {}) {
+CSQLConnection descriptor(fake_profile& p, std::u16string user, std::u16string database,
+                          std::u16string name = {}) {
     CSQLConnection c;
     c.Application = &p;
     c.User = std::move(user);

@@ -33,7 +33,8 @@ TEST(Descriptor, ConnectAsNames) {
     const struct {
         int mode;
         const char16_t* name;
-    } cases[] = {{0, u"Normal"}, {1, u"SYSDBA"}, {2, u"SYSOPER"}, {-1, u"Normal"}, {3, u"Normal"}, {7, u"Normal"}};
+    } cases[] = {{0, u"Normal"},  {1, u"SYSDBA"}, {2, u"SYSOPER"},
+                 {-1, u"Normal"}, {3, u"Normal"}, {7, u"Normal"}};
     for (const auto& t : cases) {
         CSQLConnection c;
         c.ConnectAs = t.mode;
@@ -91,7 +92,8 @@ TEST(Descriptor, CopyKeepsEveryFieldAndThePassword) {
 }
 
 TEST(Scrambling, IsItsOwnInverseAndTouchesOnlyTheLowByte) {
-    for (std::u16string text : {std::u16string(), std::u16string(u"tiger"), std::u16string(u"p\u00e4ss\u4e2d\U0001F600")}) {
+    for (std::u16string text :
+         {std::u16string(), std::u16string(u"tiger"), std::u16string(u"p\u00e4ss\u4e2d\U0001F600")}) {
         std::u16string once = ScramblePassword(text);
         EXPECT_EQ(once.size(), text.size());
         EXPECT_EQ(ScramblePassword(once), text);
@@ -111,15 +113,17 @@ TEST(Record, SaveWritesTheEightValuesInOrderWithTypesAndDecimalIndex) {
     c.DBClient = u"cl";
     c.ConnectAs = 2;
     EXPECT_TRUE(c.Save(section, 10));
-    const std::vector<std::u16string> order = {u"Name_10",     u"User_10",     u"Password_10",  u"Server_10",
-                                               u"Database_10", u"DBClient_10", u"ConnectAs_10", u"SavePassword_10"};
+    const std::vector<std::u16string> order = {u"Name_10",      u"User_10",        u"Password_10",
+                                               u"Server_10",    u"Database_10",    u"DBClient_10",
+                                               u"ConnectAs_10", u"SavePassword_10"};
     EXPECT_EQ(p.writes, order);
     const struct {
         const char16_t* name;
         fake_profile::value value;
-    } stored[] = {{u"Name_10", u"n"},           {u"User_10", u"scott"},       {u"Password_10", ScramblePassword(u"tiger")},
-                  {u"Server_10", u"srv"},       {u"Database_10", u"orcl"},    {u"DBClient_10", u"cl"},
-                  {u"ConnectAs_10", 2},         {u"SavePassword_10", 1}};
+    } stored[] = {
+        {u"Name_10", u"n"},     {u"User_10", u"scott"},    {u"Password_10", ScramblePassword(u"tiger")},
+        {u"Server_10", u"srv"}, {u"Database_10", u"orcl"}, {u"DBClient_10", u"cl"},
+        {u"ConnectAs_10", 2},   {u"SavePassword_10", 1}};
     for (const auto& s : stored) {
         const fake_profile::value* v = p.find(section, s.name);
         ASSERT_NE(v, nullptr) << platform::to_narrow(s.name);
@@ -154,12 +158,24 @@ TEST(Record, LoadReadsStoredValuesAndDefaultsForAbsentOnes) {
         {"only a user", {{u"User_3", u"u"}}, true, u"", 0, true},
         {"every value",
          {{u"User_3", u"u"}, {u"Server_3", u"S"}, {u"ConnectAs_3", 1}, {u"SavePassword_3", 0}},
-         true, u"S", 1, false},
+         true,
+         u"S",
+         1,
+         false},
         {"a mode of 7 stays 7", {{u"User_3", u"u"}, {u"ConnectAs_3", 7}}, true, u"", 7, true},
         {"any non-zero keeps the password", {{u"User_3", u"u"}, {u"SavePassword_3", 5}}, true, u"", 0, true},
-        {"an integer where a text belongs is absent", {{u"User_3", u"u"}, {u"Server_3", 4}}, true, u"", 0, true},
+        {"an integer where a text belongs is absent",
+         {{u"User_3", u"u"}, {u"Server_3", 4}},
+         true,
+         u"",
+         0,
+         true},
         {"a text where an integer belongs is absent",
-         {{u"User_3", u"u"}, {u"ConnectAs_3", u"1"}, {u"SavePassword_3", u"0"}}, true, u"", 0, true},
+         {{u"User_3", u"u"}, {u"ConnectAs_3", u"1"}, {u"SavePassword_3", u"0"}},
+         true,
+         u"",
+         0,
+         true},
         {"an empty user ends the list", {{u"User_3", u""}, {u"Server_3", u"S"}}, false, u"keep", 9, false},
         {"no user", {{u"Server_3", u"S"}}, false, u"keep", 9, false},
         {"the user as an integer", {{u"User_3", 1}}, false, u"keep", 9, false},
@@ -186,7 +202,11 @@ TEST(Record, RoundTripUnscramblesAndAVerticalTabEndsTheStoredPassword) {
     const struct {
         std::u16string password;
         std::u16string loaded;
-    } cases[] = {{u"tiger", u"tiger"}, {u"", u""}, {u"ab\vcd", u"ab"}, {u"\vx", u""}, {u"\u00e9\u4e2d", u"\u00e9\u4e2d"}};
+    } cases[] = {{u"tiger", u"tiger"},
+                 {u"", u""},
+                 {u"ab\vcd", u"ab"},
+                 {u"\vx", u""},
+                 {u"\u00e9\u4e2d", u"\u00e9\u4e2d"}};
     for (const auto& t : cases) {
         fake_profile p;
         CSQLConnection c = connection(p, u"u", u"d");

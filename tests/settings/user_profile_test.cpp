@@ -34,7 +34,9 @@ std::u16string decimal(unsigned long long v) {
 
 #ifdef _WIN32
 
-const wchar_t* w(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+const wchar_t* w(const std::u16string& s) {
+    return reinterpret_cast<const wchar_t*>(s.c_str());
+}
 
 // A profile under an application key of the test's own, removed with everything in it at the end.
 class user_profile : public ::testing::Test {
@@ -74,8 +76,8 @@ protected:
         HKEY h = nullptr;
         DWORD type = REG_NONE;
         if (RegOpenKeyExW(HKEY_CURRENT_USER, w(section_path()), 0, KEY_READ, &h) == ERROR_SUCCESS) {
-            if (RegQueryValueExW(h, reinterpret_cast<const wchar_t*>(name), nullptr, &type, nullptr, nullptr) !=
-                ERROR_SUCCESS)
+            if (RegQueryValueExW(h, reinterpret_cast<const wchar_t*>(name), nullptr, &type, nullptr,
+                                 nullptr) != ERROR_SUCCESS)
                 type = REG_NONE;
             RegCloseKey(h);
         }
