@@ -1,0 +1,2 @@
+#include "fixture.h"
+#include "recompile_script.h"
