@@ -104,15 +104,19 @@ sword connection::close() {
         ub1 off = 0;
         f.OCIAttrSet(server_, OCI_HTYPE_SERVER, &off, 0, OCI_ATTR_NONBLOCKING_MODE, error_);
     }
+    // A session end or detach that fails (the server dropped the connection) is reported, but the
+    // handles are freed all the same: a lost session cannot be ended by a later close either, and
+    // keeping them would leak them for good.
+    sword first_failure = OCI_SUCCESS;
     if (svcctx_ && error_) {
         if (session_) {
             sword st = f.OCISessionEnd(svcctx_, error_, session_, OCI_DEFAULT);
             if (st != OCI_SUCCESS)
-                return st;
+                first_failure = st;
         }
         sword st = f.OCIServerDetach(server_, error_, OCI_DEFAULT);
-        if (st != OCI_SUCCESS)
-            return st;
+        if (st != OCI_SUCCESS && first_failure == OCI_SUCCESS)
+            first_failure = st;
     }
     struct slot {
         void** handle;
@@ -131,7 +135,7 @@ sword connection::close() {
             return st;
         *s.handle = nullptr;
     }
-    return OCI_SUCCESS;
+    return first_failure;
 }
 
 statement* connection::prepare(const char* sql, int length) { return new statement(this, sql, length); }

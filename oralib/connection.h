@@ -22,7 +22,8 @@ public:
     void open(const char* database, const char* user, const char* password, int connect_as, ub4 env_mode,
               bool non_blocking);
     // Ends the session and frees every handle; the status of the first failing step, 0 when all
-    // succeeded. Never throws; a later close resumes with the handles a failed free left.
+    // succeeded. Never throws. A failed session end or detach does not keep the handles; a failed
+    // free stops there, and a later close resumes with the handles it left.
     sword close();
 
     // Prepares a statement; the caller owns it and deletes it before closing. Throws error.

@@ -143,12 +143,15 @@ TEST_F(Layer, AFailedFreeStopsCloseAndALaterCloseResumes) {
                              "OCIHandleFree(1)"}));
 }
 
-TEST_F(Layer, AFailingSessionEndIsReturnedAtOnce) {
+TEST_F(Layer, AFailingSessionEndIsReturnedAndTheHandlesAreFreedAllTheSame) {
     open();
     take();
     fake->statuses["OCISessionEnd"] = OCI_ERROR;
-    EXPECT_EQ(conn.close(), OCI_ERROR);
-    EXPECT_EQ(take(), (Calls{"OCIAttrSet(3)=0", "OCISessionEnd"}));
+    fake->statuses["OCIServerDetach"] = OCI_INVALID_HANDLE;
+    EXPECT_EQ(conn.close(), OCI_ERROR) << "the first failure";
+    Calls expected = full_close;
+    EXPECT_EQ(take(), expected);
+    EXPECT_FALSE(conn.holds_handles());
 }
 
 TEST_F(Layer, ALogonWithAWarningSucceedsAndKeepsTheWarning) {
