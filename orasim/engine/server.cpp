@@ -126,6 +126,11 @@ std::unique_ptr<session> server::logon(std::string_view database, std::string_vi
         err = ora_error{1031, ora_message(1031, "insufficient privileges")};
         return nullptr;
     }
+    // SYS may log on only with a system privilege.
+    if (name == "SYS" && !as_sysdba && !as_sysoper) {
+        err = ora_error{28009, ora_message(28009, "connection as SYS should be as SYSDBA or SYSOPER")};
+        return nullptr;
+    }
     if (u.locked) {
         err = ora_error{28000, ora_message(28000, "the account is locked")};
         return nullptr;

@@ -293,3 +293,53 @@ TEST_F(LogonDialog, SnapshotWithSavedConnections) {
 }
 
 } // namespace
+
+#include "function_table.h"
+#include "orasim_control.h"
+#include "text.h"
+
+namespace {
+
+TEST_F(LogonDialog, TestConnectionTriesTheTypedSettingsInTheShownMode) {
+    oci::install_client(orasim_function_table());
+    ASSERT_EQ(orasim_load_definition("database DEMO\nuser SYSTEM Manager dba\nuser SYS secret sysdba\n"), 0);
+    orasim_reset();
+    open();
+    struct row {
+        const char16_t* user;
+        const char16_t* password;
+        int mode;
+        bool ok;
+    };
+    const row cases[] = {{u"SYSTEM", u"Manager", 0, true},
+                         {u"SYSTEM", u"MANAGER", 0, false},
+                         {u"SYS", u"secret", 1, true},
+                         {u"SYS", u"secret", 0, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(&c - cases));
+        ui.errors.clear();
+        ui.infos.clear();
+        dlg->UserBox().SetWindowText(c.user);
+        dlg->PasswordBox().SetWindowText(c.password);
+        dlg->DatabaseBox().SetWindowText(u"DEMO");
+        dlg->ConnectAsBox().SetCurSel(c.mode);
+        SendMessageW(dlg->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_TEST_CONNECTION, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(dlg->TestButton().m_hWnd));
+        if (c.ok) {
+            ASSERT_EQ(ui.infos.size(), 1u);
+            EXPECT_EQ(ui.infos[0], u"The connection " + std::u16string(c.user) + u" - DEMO is OK");
+            EXPECT_TRUE(ui.errors.empty());
+        } else {
+            EXPECT_TRUE(ui.infos.empty());
+            ASSERT_EQ(ui.errors.size(), 1u);
+            EXPECT_TRUE(ui.errors[0].find(u"ORA-01017") != std::u16string::npos ||
+                        ui.errors[0].find(u"ORA-28009") != std::u16string::npos)
+                << platform::to_narrow(ui.errors[0]);
+        }
+        EXPECT_EQ(orasim_live_sessions(), 0u) << "the test logon is closed at once";
+        EXPECT_FALSE(dlg->HasEnded());
+    }
+    EXPECT_TRUE(descriptor.User.empty()) << "the session's descriptor is untouched";
+}
+
+} // namespace

@@ -270,3 +270,30 @@ TEST(Snapshot, MainWindow) {
 }
 
 } // namespace
+
+#include "function_table.h"
+#include "orasim_control.h"
+
+namespace {
+
+TEST(MainWindowSession, ClosingTheWindowEndsTheDatabaseSession) {
+    oci::install_client(orasim_function_table());
+    ASSERT_EQ(orasim_load_definition("database DEMO\nuser SYSTEM manager dba\n"), 0);
+    orasim_reset();
+    {
+        CMendwickDlg dlg;
+        ASSERT_TRUE(dlg.Create());
+        dlg.Session().descriptor.User = u"SYSTEM";
+        dlg.Session().descriptor.Password = u"manager";
+        dlg.Session().descriptor.Database = u"DEMO";
+        ASSERT_TRUE(dlg.Session().Connect());
+        EXPECT_EQ(orasim_live_sessions(), 1u);
+        SendMessageW(dlg.m_hWnd, WM_CLOSE, 0, 0);
+        pump();
+        dlg.DestroyWindow();
+        EXPECT_EQ(orasim_live_sessions(), 0u) << "WM_DESTROY disconnects";
+    }
+    EXPECT_EQ(orasim_live_handles(), 0u);
+}
+
+} // namespace
