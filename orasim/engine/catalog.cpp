@@ -29,7 +29,7 @@ bool is_body(std::string_view type) { return type == "PACKAGE BODY" || type == "
 } // namespace
 
 long catalog::find(std::string_view owner, std::string_view type, std::string_view name) const {
-    auto it = by_key_.find({std::string(owner), std::string(type), std::string(name)});
+    auto it = by_key_.find(owner_name_key(owner_name_key(owner, type), name));
     return it == by_key_.end() ? -1 : static_cast<long>(it->second);
 }
 
@@ -49,7 +49,7 @@ table_data* catalog::find_table(std::string_view owner, std::string_view name) {
 }
 
 bool catalog::add_object(db_object o) {
-    auto key = std::make_tuple(o.owner, o.type, o.name);
+    std::string key = owner_name_key(owner_name_key(o.owner, o.type), o.name);
     if (by_key_.count(key)) return false;
     const std::size_t idx = objects.size();
     o.id = static_cast<long>(idx) + 1;
@@ -57,6 +57,12 @@ bool catalog::add_object(db_object o) {
     by_owner_name_[owner_name_key(o.owner, o.name)].push_back(idx);
     objects.push_back(std::move(o));
     return true;
+}
+
+void catalog::reserve(std::size_t n) {
+    objects.reserve(n);
+    by_key_.reserve(n);
+    by_owner_name_.reserve(n);
 }
 
 bool catalog::add_table(table_data t) {

@@ -87,11 +87,13 @@ public:
     bool add_object(db_object o);
     // Adds a table's columns and rows (its TABLE object is added separately); false when it exists.
     bool add_table(table_data t);
+    // Room for n objects, so that a large definition loads without regrowing the indexes.
+    void reserve(std::size_t n);
     // Resolves every object's uses (a body also uses its own specification) and the reverse links.
     void link();
 
 private:
-    std::map<std::tuple<std::string, std::string, std::string>, std::size_t> by_key_;
+    std::unordered_map<std::string, std::size_t> by_key_; // owner, type and name joined by NUL
     std::unordered_map<std::string, std::vector<std::size_t>> by_owner_name_;
     std::map<std::pair<std::string, std::string>, std::size_t> table_index_;
 };

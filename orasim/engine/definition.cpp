@@ -369,6 +369,7 @@ private:
 
 bool catalog::load(std::string_view text, std::string_view source, std::string& error) {
     reader r(*this);
+    reserve(static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
     std::size_t start = 0;
     int line_no = 0;
     while (start <= text.size()) {

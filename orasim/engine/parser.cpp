@@ -158,7 +158,23 @@ private:
     }
     std::size_t prev_end() const { return i_ == 0 ? 0 : toks_[i_ - 1].pos + toks_[i_ - 1].len; }
 
-    expr_ptr parse_expr() { return parse_or(); }
+    // Nesting deep enough to exhaust the stack is refused as a syntax error.
+    struct depth_guard {
+        parser& p;
+        explicit depth_guard(parser& ps) : p(ps) {
+            if (++p.depth_ > 200) {
+                if (p.plsql_) throw syntax_error{123, "PLS-00123: program too large (Diana nodes)", p.peek().pos, true};
+                p.error_at(p.peek(), 936, "missing expression", "");
+            }
+        }
+        ~depth_guard() { --p.depth_; }
+    };
+    int depth_ = 0;
+
+    expr_ptr parse_expr() {
+        depth_guard g(*this);
+        return parse_or();
+    }
 
     expr_ptr parse_or() {
         auto a = parse_and();
@@ -256,6 +272,7 @@ private:
         return a;
     }
     expr_ptr parse_unary() {
+        depth_guard g(*this);
         if (peek().is_op("-")) {
             const std::size_t pos = next().pos;
             auto e = node(ek::neg, pos);
@@ -635,6 +652,7 @@ private:
     }
 
     stmt_ptr parse_stmt() {
+        depth_guard g(*this);
         const token& t = peek();
         const std::size_t pos = t.pos;
         if (t.is("NULL")) {
@@ -676,6 +694,7 @@ private:
             return s;
         }
         if (t.is("LOOP")) {
+            next();
             auto s = make(sk::loop, pos);
             s->body = parse_loop_body();
             return s;
