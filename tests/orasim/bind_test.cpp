@@ -39,8 +39,9 @@ protected:
 };
 
 TEST_F(Bind, BlockWritesStringNumberAndDateOutputs) {
-    // The client's own encoding: the ANSI code page on Windows, UTF-8 elsewhere.
-    OCIStmt* st = c.prepare(platform::to_narrow(u"BEGIN\n  :s := 'Grüße';\n  :n := -12.5;\n  :d := DATE '2021-05-01';\n  :z := NULL;\nEND;"));
+    // Statement text is in the client's code page (UTF-8 natively, the ANSI code page on Windows).
+    OCIStmt* st = c.prepare(
+        platform::to_narrow(u"BEGIN\n  :s := 'Grüße';\n  :n := -12.5;\n  :d := DATE '2021-05-01';\n  :z := NULL;\nEND;"));
     ub2 type = 0;
     ASSERT_EQ(c.f.OCIAttrGet(st, OCI_HTYPE_STMT, &type, nullptr, OCI_ATTR_STMT_TYPE, c.err), OCI_SUCCESS);
     EXPECT_EQ(type, OCI_STMT_BEGIN);
