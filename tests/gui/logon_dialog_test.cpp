@@ -343,3 +343,41 @@ TEST_F(LogonDialog, TestConnectionTriesTheTypedSettingsInTheShownMode) {
 }
 
 } // namespace
+
+namespace {
+
+std::u16string module_directory() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::u16string p(reinterpret_cast<const char16_t*>(path));
+    return p.substr(0, p.find_last_of(u'\\'));
+}
+
+TEST_F(LogonDialog, LabelsNameTheLoadedClientAndItsHome) {
+    // The simulated OCI.DLL beside this program, loaded as the program loads its client.
+    HMODULE oci_dll = LoadLibraryW(L"OCI.DLL");
+    ASSERT_NE(oci_dll, nullptr);
+    std::u16string bin = module_directory();
+    std::u16string home = bin.substr(0, bin.find_last_of(u'\\'));
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\ORACLE\\KEY_MendwickTestHome", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    auto set = [&](const wchar_t* name, const std::u16string& value) {
+        RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>((value.size() + 1) * 2));
+    };
+    set(L"ORACLE_HOME", home);
+    set(L"ORACLE_HOME_NAME", u"OraMendwickTest");
+    RegCloseKey(key);
+    open();
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\ORACLE\\KEY_MendwickTestHome");
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\ORACLE"); // only when the test made it empty
+    std::u16string path = dlg->ClientPathLabel().GetWindowText();
+    EXPECT_TRUE(lstrcmpiW(W(path), W(bin + u"\\OCI.DLL")) == 0) << platform::to_narrow(path);
+    EXPECT_EQ(dlg->ClientVersionLabel().GetWindowText(), u"19.3.0.0.0 orasim");
+    EXPECT_EQ(dlg->OracleHomeLabel().GetWindowText(), u"OraMendwickTest");
+    FreeLibrary(oci_dll);
+}
+
+} // namespace
