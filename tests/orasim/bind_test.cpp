@@ -182,6 +182,18 @@ TEST_F(Bind, RefusesWhatCannotBeBound) {
     EXPECT_EQ(c.execute(st, 1), OCI_ERROR);
     EXPECT_EQ(c.error().code, 1405);
     c.free(st);
+
+    // An input the block leaves alone is not written back, so it needs no indicator.
+    st = c.prepare("BEGIN :s := NVL(:keep, 'was null'); END;");
+    char keep[4] = "";
+    ASSERT_EQ(c.f.OCIBindByName(st, &b, c.err, client::text(":keep"), 5, keep, sizeof keep, SQLT_STR, nullptr,
+                                nullptr, nullptr, 0, nullptr, 0),
+              OCI_SUCCESS);
+    char16_t out[16];
+    bind(st, ":s", out, sizeof out, SQLT_STR, &ind, &len);
+    EXPECT_EQ(c.execute(st, 1), OCI_SUCCESS) << c.error().text;
+    EXPECT_EQ(std::u16string(out), u"was null"); // the empty string arrived as NULL
+    c.free(st);
 }
 
 TEST_F(Bind, CursorBindTakesAStatementHandle) {
