@@ -124,8 +124,21 @@ int read_binds(const std::vector<bind_handle*>& binds, size_t i, bind_map& out) 
     return 0;
 }
 
-// Writes the values a PL/SQL block left in its placeholders. Returns 0 or an ORA code.
-int write_binds(const std::vector<bind_handle*>& binds, size_t i, const bind_map& values) {
+bool same_value(const value& a, const value& b) {
+    if (a.kind != b.kind)
+        return false;
+    switch (a.kind) {
+    case value::number: return a.num == b.num;
+    case value::text: return a.str == b.str;
+    case value::date:
+        return a.dt.year == b.dt.year && a.dt.month == b.dt.month && a.dt.day == b.dt.day && a.dt.hour == b.dt.hour &&
+               a.dt.minute == b.dt.minute && a.dt.second == b.dt.second;
+    default: return true;
+    }
+}
+
+// Writes the values a PL/SQL block changed in its placeholders. Returns 0 or an ORA code.
+int write_binds(const std::vector<bind_handle*>& binds, size_t i, const bind_map& inputs, const bind_map& values) {
     for (bind_handle* b : binds) {
         if (b->dty == SQLT_RSET) {
             // The engine hands back no open cursor: the bound statement stays unexecuted.
@@ -136,6 +149,8 @@ int write_binds(const std::vector<bind_handle*>& binds, size_t i, const bind_map
         auto it = values.find(b->key);
         if (it == values.end())
             continue;
+        if (auto in = inputs.find(b->key); in != inputs.end() && same_value(in->second, it->second))
+            continue; // left as it came: the client's buffer already holds it
         sb2* ind = element(b->indp, i);
         ub2* alen = element(b->alenp, i);
         ub2* rcode = element(b->rcodep, i);
@@ -406,13 +421,14 @@ sword OCIStmtExecute(OCISvcCtx* svchp, OCIStmt* stmtp, OCIError* errhp, ub4 iter
             bind_map values;
             if (int code = read_binds(binds, i, values))
                 return fail(errs, code);
+            const bind_map inputs = values;
             orasim::result r = ses->session->execute(st->text, values);
             if (!r.ok)
                 return fail(errs, r.error);
             if (r.with_info)
                 warning = r.error;
             if (is_plsql(st->stmt_type))
-                if (int code = write_binds(binds, i, values))
+                if (int code = write_binds(binds, i, inputs, values))
                     return fail(errs, code);
         }
         st->executed = true;

@@ -182,6 +182,18 @@ TEST_F(Bind, RefusesWhatCannotBeBound) {
     EXPECT_EQ(c.execute(st, 1), OCI_ERROR);
     EXPECT_EQ(c.error().code, 1405);
     c.free(st);
+
+    // An input the block leaves alone is not written back, so it needs no indicator.
+    st = c.prepare("BEGIN :s := NVL(:keep, 'was null'); END;");
+    char keep[4] = "";
+    ASSERT_EQ(c.f.OCIBindByName(st, &b, c.err, client::text(":keep"), 5, keep, sizeof keep, SQLT_STR, nullptr,
+                                nullptr, nullptr, 0, nullptr, 0),
+              OCI_SUCCESS);
+    char16_t out[16];
+    bind(st, ":s", out, sizeof out, SQLT_STR, &ind, &len);
+    EXPECT_EQ(c.execute(st, 1), OCI_SUCCESS) << c.error().text;
+    EXPECT_EQ(std::u16string(out), u"was null"); // the empty string arrived as NULL
+    c.free(st);
 }
 
 TEST_F(Bind, CursorBindTakesAStatementHandle) {
@@ -211,6 +223,44 @@ TEST_F(Bind, CursorBindTakesAStatementHandle) {
     EXPECT_EQ(c.execute(st, 1), OCI_ERROR);
     EXPECT_EQ(c.error().text, "ORA-01001: invalid cursor\n");
     c.free(st);
+}
+
+class Compile : public Orasim {};
+
+TEST_F(Compile, CompileWithErrorsIsAWarningAndChangesTheCatalog) {
+    ASSERT_EQ(orasim_load_definition("database DEMO\nuser SYSTEM manager dba\n"
+                                     "object HR PROCEDURE GOOD invalid\n"
+                                     "object HR PROCEDURE BAD invalid error \"PLS-00201: identifier 'X' must be declared\"\n"),
+              0)
+        << orasim_last_error();
+    client c;
+    ASSERT_EQ(c.logon("DEMO", "SYSTEM", "manager"), OCI_SUCCESS);
+    struct row {
+        const char* sql;
+        sword status;
+        const char* text; // of record 1 after a warning
+        const char* status_after;
+        const char* name;
+    };
+    const row rows[] = {
+        {"ALTER PROCEDURE hr.good COMPILE", OCI_SUCCESS, "", "VALID", "GOOD"},
+        {"ALTER PROCEDURE hr.bad COMPILE", OCI_SUCCESS_WITH_INFO, "ORA-24344: success with compilation error\n",
+         "INVALID", "BAD"},
+    };
+    for (const auto& r : rows) {
+        OCIStmt* st = c.prepare(r.sql);
+        ub2 type = 0;
+        ASSERT_EQ(c.f.OCIAttrGet(st, OCI_HTYPE_STMT, &type, nullptr, OCI_ATTR_STMT_TYPE, c.err), OCI_SUCCESS);
+        EXPECT_EQ(type, OCI_STMT_ALTER);
+        EXPECT_EQ(c.execute(st, 1), r.status) << r.sql << ": " << c.error().text;
+        if (r.status == OCI_SUCCESS_WITH_INFO) {
+            EXPECT_EQ(c.error().code, 24344);
+            EXPECT_EQ(c.error().text, r.text);
+        }
+        EXPECT_STREQ(orasim_object_status("HR", "PROCEDURE", r.name), r.status_after);
+        c.free(st);
+    }
+    EXPECT_EQ(c.logoff(), OCI_SUCCESS);
 }
 
 } // namespace
