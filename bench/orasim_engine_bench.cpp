@@ -60,7 +60,7 @@ int main() {
         orasim::bind_map binds;
         s->execute("BEGIN dbms_output.enable(NULL); END;", binds);
         const auto t0 = std::chrono::steady_clock::now();
-        const auto r = s->execute(orasim_bench::recompile_script, binds);
+        const auto r = s->execute(orasim_test::recompile_script, binds);
         const double t = seconds_since(t0);
         int lines = 0;
         for (;;) {
