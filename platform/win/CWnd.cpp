@@ -80,6 +80,10 @@ std::u16string CWnd::GetWindowText() const {
 
 void CWnd::MoveWindow(int x, int y, int width, int height, bool repaint) {
     ::MoveWindow(m_hWnd, x, y, width, height, repaint);
+    // A window moved while its parent is resized would keep the pixels copied from its old place,
+    // taken before the parent repainted them: a repainting move paints the whole control afresh.
+    if (repaint)
+        ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 RECT CWnd::GetClientRect() const {

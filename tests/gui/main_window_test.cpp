@@ -44,6 +44,28 @@ std::u16string class_of(HWND h) {
     return reinterpret_cast<const char16_t*>(buffer);
 }
 
+// Pixels of the text colour that the window shows on the screen now.
+int pixels_of_colour(HWND h, COLORREF colour) {
+    RECT r{};
+    GetClientRect(h, &r);
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, r.right, r.bottom);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    POINT origin{0, 0};
+    ClientToScreen(h, &origin);
+    BitBlt(mem, 0, 0, r.right, r.bottom, screen, origin.x, origin.y, SRCCOPY);
+    int n = 0;
+    for (int y = 0; y < r.bottom; ++y)
+        for (int x = 0; x < r.right; ++x)
+            n += GetPixel(mem, x, y) == colour;
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return n;
+}
+
 void pump() {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -135,6 +157,8 @@ TEST_F(MainWindow, LayoutFollowsTheClientArea) {
         EXPECT_EQ(link.top, c.bottom - 25);
         EXPECT_EQ(link.right - link.left, 246);
         EXPECT_EQ(link.bottom - link.top, 20);
+        EXPECT_GT(pixels_of_colour(item(IDC_VERSION_LINK), RGB(0, 0, 255)), 50)
+            << "the moved link shows its text at " << w << " x " << h;
         RECT search = rect_in_parent(item(IDC_SEARCH_INVALIDS));
         EXPECT_EQ(search.left, 10);
         EXPECT_EQ(search.top, 10);
