@@ -62,7 +62,9 @@ const step box{step::box, {}, {}, {}};
 // Plays the user from a thread of its own while the window's thread runs a command with its modal
 // loops. Each window it meets is written to the transcript:
 //   "logon USER@DB"  the logon dialog, with the user and database it showed when it came up;
-//   "box TEXT"       a message box and its text (its caption must be the application title).
+//   "box TEXT"       an error box (the exclamation icon) and its text;
+//   "info TEXT"      an information box.
+// A box's caption must be the application title.
 // A window that comes when no step is left is written as "unexpected ..." and closed, so that a
 // wrong command ends instead of hanging; a step whose window never comes is written as "missing".
 class user_robot {
@@ -101,7 +103,7 @@ private:
             bool is_logon = GetDlgItem(w, IDC_USER) != nullptr;
             std::u16string seen = is_logon ? u"logon " + text_of(GetDlgItem(w, IDC_USER)) + u"@" +
                                                  text_of(GetDlgItem(w, IDC_DATABASE))
-                                           : u"box " + box_text(w);
+                                           : box_kind(w) + box_text(w);
             if (!is_logon && text_of(w) != u"Mendwick")
                 seen += u" [caption " + text_of(w) + u"]";
             if (next >= steps_.size()) {
@@ -155,6 +157,16 @@ private:
             if (lstrcmpiW(W(class_of(c)), L"Static") == 0 && text_of(c).size() > longest.size())
                 longest = text_of(c);
         return longest;
+    }
+
+    static std::u16string box_kind(HWND box) {
+        HICON icon = reinterpret_cast<HICON>(SendDlgItemMessageW(box, 1088, STM_GETICON, 0, 0));
+        // The system's exclamation (32515) and information (32516) icons, shared by every box.
+        if (icon == LoadIconW(nullptr, MAKEINTRESOURCEW(32515)))
+            return u"box ";
+        if (icon == LoadIconW(nullptr, MAKEINTRESOURCEW(32516)))
+            return u"info ";
+        return u"box with another icon ";
     }
 
     static void type(HWND control, const std::u16string& text) {
@@ -403,6 +415,27 @@ TEST_F(Commands, UserWithoutDbaPrivilege) {
     std::vector<std::string> statements = executed();
     ASSERT_FALSE(statements.empty());
     EXPECT_EQ(statements.back(), "BEGIN dbms_output.disable; END;") << "the disable statement is still sent";
+}
+
+TEST_F(Commands, LogonWarningAndRefusals) {
+    ASSERT_EQ(orasim_load_definition((definition + "user ANALYST analyst expiring\nuser AUDITOR auditor locked\n").c_str()),
+              0);
+    orasim_reset();
+    EXPECT_EQ(click(IDC_CONNECTION, {logon(u"ANALYST", u"analyst"), box}),
+              (std::vector<std::u16string>{u"logon @", u"info ORA-28002: the password will expire within 7 days\n"}))
+        << "a warning, and the logon stands";
+    EXPECT_EQ(title(), u"Tolvera Mendwick - ANALYST@DEMO");
+    EXPECT_EQ(rows(), std::vector<std::u16string>{u"ANALYST@DEMO connected..."});
+
+    EXPECT_EQ(click(IDC_CONNECTION, {logon(u"AUDITOR", u"auditor"), box}),
+              (std::vector<std::u16string>{u"logon ANALYST@DEMO", error_box("ORA-28000: the account is locked")}));
+    EXPECT_EQ(title(), u"Tolvera Mendwick - Connection Error");
+
+    EXPECT_EQ(click(IDC_CONNECTION, {logon(u"SYSTEM", u"manager", u"NOWHERE"), box}),
+              (std::vector<std::u16string>{u"logon AUDITOR@DEMO",
+                                           error_box("ORA-12154: TNS:could not resolve the connect identifier specified")}));
+    EXPECT_EQ(rows(), std::vector<std::u16string>{u"Connection Error"});
+    EXPECT_EQ(orasim_live_sessions(), 0u);
 }
 
 TEST_F(Commands, ConnectionWhileConnected) {
