@@ -5,7 +5,6 @@
 #include "CMendwickDlg.h"
 #include "function_table.h"
 #include "orasim_control.h"
-#include "registry_profile.h"
 #include "resource.h"
 #include "text.h"
 
@@ -22,31 +21,12 @@
 #include <thread>
 #include <vector>
 
+#include "gui_support.h"
 #include "snapshot.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-void pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-std::u16string text_of(HWND h) {
-    wchar_t buffer[4096] = {};
-    GetWindowTextW(h, buffer, 4096);
-    return reinterpret_cast<const char16_t*>(buffer);
-}
-
-std::u16string class_of(HWND h) {
-    wchar_t buffer[64] = {};
-    GetClassNameW(h, buffer, 64);
-    return reinterpret_cast<const char16_t*>(buffer);
-}
 
 // What the user does with the next modal window.
 struct step {
@@ -215,10 +195,6 @@ protected:
         ASSERT_FALSE(definition.empty()) << "demo_orasim.txt beside the test program";
         INITCOMMONCONTROLSEX icc{8, 0xFF};
         InitCommonControlsEx(&icc);
-        profile.SetRegistryKey(u"Mendwick Tests");
-        profile.SetProfileName(u"Commands");
-        profile.CleanState(u"Connections");
-        platform::set_running_profile(&profile);
         SetApplicationUi(&boxes);
         oci::install_client(orasim_function_table());
         ASSERT_EQ(orasim_load_definition(definition.c_str()), 0) << orasim_last_error();
@@ -240,9 +216,6 @@ protected:
         orasim_set_trace_file(nullptr);
         orasim_clear_faults();
         SetApplicationUi(nullptr);
-        profile.CleanState(u"Connections");
-        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Mendwick Tests");
-        platform::set_running_profile(nullptr);
     }
 
     // Clicks a button of the main window as the user does; the robot answers what the command opens.
@@ -293,7 +266,7 @@ protected:
     }
 
     static std::string definition;
-    platform::registry_profile profile;
+    test_profile profile{u"Commands"};
     CAppSessionUi boxes;
     std::unique_ptr<CMendwickDlg> dlg;
     std::unique_ptr<user_robot> robot;

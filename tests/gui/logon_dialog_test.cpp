@@ -1,6 +1,6 @@
 // The logon dialog and its grid, made from the real template and driven through their messages,
 // over saved connections in a registry key of the test's own.
-#include "registry_profile.h"
+#include "gui_support.h"
 #include "resource.h"
 #include "win/CConnectDlg.h"
 
@@ -12,14 +12,6 @@
 #include <vector>
 
 namespace {
-
-void pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 CSQLConnection saved(const char16_t* user, const char16_t* db, const char16_t* password, int as = 0,
                      bool save_password = true) {
@@ -44,17 +36,10 @@ protected:
     void SetUp() override {
         INITCOMMONCONTROLSEX icc{8, 0xFF};
         InitCommonControlsEx(&icc);
-        profile.SetRegistryKey(u"Mendwick Tests");
-        profile.SetProfileName(u"LogonDialog");
-        profile.CleanState(u"Connections");
-        platform::set_running_profile(&profile);
     }
     void TearDown() override {
         dlg.reset();
         pump();
-        profile.CleanState(u"Connections");
-        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Mendwick Tests");
-        platform::set_running_profile(nullptr);
     }
     void store(std::vector<CSQLConnection> entries) {
         CConnectionList list(&profile);
@@ -94,7 +79,7 @@ protected:
         SendMessageW(dlg->Grid().m_hWnd, WM_KEYUP, vk, 0xC0000001);
     }
 
-    platform::registry_profile profile;
+    test_profile profile{u"LogonDialog"};
     CSQLConnection descriptor;
     recording_ui ui;
     std::unique_ptr<CConnectDlg> dlg;

@@ -1,4 +1,5 @@
 #include "CMendwickDlg.h"
+#include "gui_support.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
@@ -32,18 +33,6 @@ RECT rect_in_parent(HWND child) {
     return r;
 }
 
-std::u16string text_of(HWND h) {
-    wchar_t buffer[512] = {};
-    GetWindowTextW(h, buffer, 512);
-    return reinterpret_cast<const char16_t*>(buffer);
-}
-
-std::u16string class_of(HWND h) {
-    wchar_t buffer[128] = {};
-    GetClassNameW(h, buffer, 128);
-    return reinterpret_cast<const char16_t*>(buffer);
-}
-
 // Pixels of the text colour that the window shows on the screen now.
 int pixels_of_colour(HWND h, COLORREF colour) {
     RECT r{};
@@ -64,14 +53,6 @@ int pixels_of_colour(HWND h, COLORREF colour) {
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
     return n;
-}
-
-void pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
 }
 
 class MainWindow : public ::testing::Test {

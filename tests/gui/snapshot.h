@@ -1,6 +1,8 @@
 // Pauses a GUI test in a state for scripts/screenshot to take its picture.
 #pragma once
 
+#include "gui_support.h"
+
 #include <windows.h>
 
 #include <cstdlib>
@@ -22,11 +24,7 @@ inline void snapshot(const char* name) {
     if (h != INVALID_HANDLE_VALUE)
         CloseHandle(h);
     for (int i = 0; i < 400 && GetFileAttributesA(taken.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
+        pump();
         Sleep(50);
     }
 }
