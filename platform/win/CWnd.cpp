@@ -79,11 +79,10 @@ std::u16string CWnd::GetWindowText() const {
 }
 
 void CWnd::MoveWindow(int x, int y, int width, int height, bool repaint) {
-    ::MoveWindow(m_hWnd, x, y, width, height, repaint);
-    // A window moved while its parent is resized would keep the pixels copied from its old place,
-    // taken before the parent repainted them: a repainting move paints the whole control afresh.
-    if (repaint)
-        ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    // A repainting move paints the whole control afresh: a window moved while its parent is resized
+    // would otherwise keep the pixels copied from its old place, taken before the parent repainted them.
+    ::SetWindowPos(m_hWnd, nullptr, x, y, width, height,
+                   SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? SWP_NOCOPYBITS : SWP_NOREDRAW));
 }
 
 RECT CWnd::GetClientRect() const {
