@@ -173,9 +173,9 @@ TEST_F(Bind, RefusesWhatCannotBeBound) {
     EXPECT_EQ(c.error().text, "ORA-24333: zero iteration count\n");
     c.free(st);
 
-    // A NULL output needs an indicator.
+    // A NULL output needs an indicator. The buffer goes in holding a value, so the NULL is a change.
     st = c.prepare("BEGIN :s := NULL; END;");
-    char16_t buf[8];
+    char buf[8] = "x";
     ASSERT_EQ(c.f.OCIBindByName(st, &b, c.err, client::text(":s"), 2, buf, sizeof buf, SQLT_STR, nullptr, nullptr,
                                 nullptr, 0, nullptr, 0),
               OCI_SUCCESS);
